@@ -1,0 +1,107 @@
+#include "Widgets.h"
+
+#include <QFontDatabase>
+#include <QLineEdit>
+#include <QPalette>
+#include <QScrollBar>
+
+namespace plat {
+
+Memo::Memo(QWidget *parent, const QString &name) : QPlainTextEdit(parent)
+{
+    setObjectName(name);
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setUndoRedoEnabled(false);
+}
+
+void Memo::appendLine(const QString &line)
+{
+    lines_.append(line);
+    // One view line per model line, whatever characters the line holds.
+    QString shown = line;
+    for (QChar &c : shown)
+        if (c.unicode() < 0x20 || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QChar(0xB7);
+    appendPlainText(shown);
+}
+
+void Memo::clearLines()
+{
+    lines_.clear();
+    QPlainTextEdit::clear();
+}
+
+void Memo::mouseDoubleClickEvent(QMouseEvent *e)
+{
+    QPlainTextEdit::mouseDoubleClickEvent(e);
+    emit doubleClicked();
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setObjectName(name);
+    b->setProperty("fontColor", clBlack);
+    return b;
+}
+
+QComboBox *makeCombo(QWidget *parent, const QString &name, const QString &text, const QStringList &items)
+{
+    auto *c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    // Typed text is sent exactly as typed: no completion rewriting it.
+    c->setCompleter(nullptr);
+    c->setEditText(text);
+    return c;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption)
+{
+    auto *l = new QLabel(caption, parent);
+    l->setObjectName(name);
+    l->setProperty("fontColor", clBlack);
+    return l;
+}
+
+QTimer *makeTimer(QObject *parent, const QString &name, int intervalMs, bool enabled)
+{
+    auto *t = new QTimer(parent);
+    t->setObjectName(name);
+    t->setInterval(intervalMs);
+    if (enabled)
+        t->start();
+    return t;
+}
+
+void setTimerEnabled(QTimer *t, bool enabled)
+{
+    if (enabled) {
+        if (!t->isActive())
+            t->start();
+    } else {
+        t->stop();
+    }
+}
+
+void setFontColor(QWidget *w, int colorValue)
+{
+    w->setProperty("fontColor", colorValue);
+    // Windows colour values hold blue, green, red from high byte to low.
+    const QColor c(colorValue & 0xFF, (colorValue >> 8) & 0xFF, (colorValue >> 16) & 0xFF);
+    QPalette p = w->palette();
+    p.setColor(QPalette::ButtonText, c);
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
+
+int fontColor(const QWidget *w)
+{
+    return w->property("fontColor").toInt();
+}
+
+} // namespace plat
