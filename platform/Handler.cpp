@@ -34,7 +34,9 @@ SaveDialogFn &saveDlg()
 {
     static SaveDialogFn fn = [](QWidget *parent, const QString &title, const QString &initialName,
                                 const QString &filter) {
-        return QFileDialog::getSaveFileName(parent, title, initialName, filter);
+        // As the Windows save dialogue by default: no overwrite prompt.
+        return QFileDialog::getSaveFileName(parent, title, initialName, filter, nullptr,
+                                            QFileDialog::DontConfirmOverwrite);
     };
     return fn;
 }

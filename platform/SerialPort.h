@@ -39,6 +39,9 @@ public:
     virtual std::size_t read(uint8_t *buf, std::size_t n) = 0;
     // Writes n bytes under the current time-outs; returns the count written.
     virtual std::size_t write(const uint8_t *buf, std::size_t n) = 0;
+    virtual void setTimeouts(const CommTimeouts &) {}
+    // Ends a read in progress at once (used when a reading thread is stopped).
+    virtual void cancel() {}
 };
 
 class SerialPort : public ISerialIo {
@@ -55,10 +58,10 @@ public:
     // Ends a read in progress at once, then closes. Call after the reading thread is joined
     // when the port is shared; cancel() alone wakes the reader.
     void close();
-    void cancel();
+    void cancel() override;
     QString devicePath() const { return device_; }
 
-    void setTimeouts(const CommTimeouts &t);
+    void setTimeouts(const CommTimeouts &t) override;
     CommTimeouts timeouts() const;
     bool setupComm(std::size_t inQueue, std::size_t outQueue);
     bool applyDefinition(const QString &text, QString *err = nullptr);

@@ -96,6 +96,7 @@ void setFontColor(QWidget *w, int colorValue)
     QPalette p = w->palette();
     p.setColor(QPalette::ButtonText, c);
     p.setColor(QPalette::WindowText, c);
+    p.setColor(QPalette::Text, c); // the text of a memo
     w->setPalette(p);
 }
 
