@@ -18,6 +18,7 @@ QComboBox *makeBox(QWidget *page, const char *name, const char *text, const QStr
     if (hint)
         c->setToolTip(QString::fromLatin1(hint));
     c->setMinimumWidth(minWidth);
+    c->lineEdit()->setCursorPosition(0); // long defaults show their start
     return c;
 }
 
@@ -46,7 +47,7 @@ void TFormPLUV::buildTab433(QWidget *page)
     // Left half: tag-addressed commands; right half: commands for every tag and the tools.
     int r = 0;
     BitBtnSEND_COP_READ_USER_ID = makeBtn(page, "BitBtnSEND_COP_READ_USER_ID", "SEND_COP_READ_USER_ID");
-    ComboBoxTagManufacturerID = makeBox(page, "ComboBoxTagManufacturerID", "EEEE");
+    ComboBoxTagManufacturerID = makeBox(page, "ComboBoxTagManufacturerID", "EEEE", {}, nullptr, 60);
     ComboBoxTagSerialNumber = makeBox(page, "ComboBoxTagSerialNumber", "FEDCBA01",
                                       {"FEDCBA01", "FEDCBA02", "FEDCBA03", "FEDCBA04"}, nullptr, 90);
     g->addWidget(BitBtnSEND_COP_READ_USER_ID, r, 0);
@@ -68,10 +69,10 @@ void TFormPLUV::buildTab433(QWidget *page)
                 "number of bytes to write (hexadecimal), 0C at most");
     ComboBox_util_SEND_COP_WR_USER_ID =
         makeBox(page, "ComboBox_util_SEND_COP_WR_USER_ID", "00 11 22 33 44 55 66 77 88 99 AA BB", {},
-                "data to write, hexadecimal, byte by byte separated by blanks", 240);
+                "data to write, hexadecimal, byte by byte separated by blanks", 160);
     g->addWidget(BitBtnSEND_COP_WR_USER_ID, r, 0);
     g->addWidget(ComboBox_util_SEND_COP_WR_USER_ID_Len, r, 1);
-    g->addWidget(ComboBox_util_SEND_COP_WR_USER_ID, r, 2, 1, 4);
+    g->addWidget(ComboBox_util_SEND_COP_WR_USER_ID, r, 2, 1, 3);
     ++r;
     BitBtn_util_SEND_COP_READ_MEMORY = makeBtn(page, "BitBtn_util_SEND_COP_READ_MEMORY", "SEND_COP_READ_MEMORY");
     ComboBox_util_SEND_COP_WR_MEMORY_Length = makeBox(page, "ComboBox_util_SEND_COP_WR_MEMORY_Length", "10", {},
@@ -90,11 +91,11 @@ void TFormPLUV::buildTab433(QWidget *page)
         page, "ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Addr", "0", {}, "offset (address) in memory, hexadecimal");
     ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Data = makeBox(
         page, "ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Data", "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F", {},
-        nullptr, 300);
+        nullptr, 200);
     g->addWidget(BitBtn_util_SEND_COP_WR_MEMORY, r, 0);
     g->addWidget(ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Length, r, 1);
     g->addWidget(ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Addr, r, 2);
-    g->addWidget(ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Data, r, 3, 1, 3);
+    g->addWidget(ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Data, r, 3, 1, 2);
     ++r;
     BitBtnLabPeriod250ms = makeBtn(page, "BitBtnLabPeriod250ms", "LoadPeriod",
                                    "loads the tag's wake-up period into address 20h (in multiples of 250 ms)");
@@ -104,25 +105,29 @@ void TFormPLUV::buildTab433(QWidget *page)
     g->addWidget(ComboBoxLabPeriod250ms, r, 1);
     g->setRowStretch(r + 1, 1);
 
-    // Right half, beside the first rows.
+    // Right half, in a grid of its own so its columns do not widen the left half.
+    auto *rg = new QGridLayout;
+    rg->setHorizontalSpacing(4);
+    rg->setVerticalSpacing(2);
     BitBtn433_SEND_COP_COLLECTION = makeBtn(page, "BitBtn433_SEND_COP_COLLECTION", "SEND_COP_COLLECTION");
     ComboBox433_WindowSize = makeBox(page, "ComboBox433_WindowSize", "16");
     ComboBox433_MaxPacketLength = makeBox(page, "ComboBox433_MaxPacketLength", "48");
     ComboBox433_UDBTypeCode = makeBox(page, "ComboBox433_UDBTypeCode", "11");
     ComboBox433_TimeOut = makeBox(page, "ComboBox433_TimeOut", "3000", {}, nullptr, 60);
-    g->addWidget(BitBtn433_SEND_COP_COLLECTION, 0, 5);
-    g->addWidget(ComboBox433_WindowSize, 0, 6);
-    g->addWidget(ComboBox433_MaxPacketLength, 0, 7);
-    g->addWidget(ComboBox433_UDBTypeCode, 0, 8);
-    g->addWidget(ComboBox433_TimeOut, 0, 9);
+    rg->addWidget(BitBtn433_SEND_COP_COLLECTION, 0, 0);
+    rg->addWidget(ComboBox433_WindowSize, 0, 1);
+    rg->addWidget(ComboBox433_MaxPacketLength, 0, 2);
+    rg->addWidget(ComboBox433_UDBTypeCode, 0, 3);
+    rg->addWidget(ComboBox433_TimeOut, 0, 4);
     BitBtn433_SEND_COP_SLEEP = makeBtn(page, "BitBtn433_SEND_COP_SLEEP", "SEND_COP_SLEEP");
-    g->addWidget(BitBtn433_SEND_COP_SLEEP, 1, 5);
     BitBtn433_impuls = makeBtn(page, "BitBtn433_impuls", "impuls");
     BitBtn433_Timer = makeBtn(page, "BitBtn433_Timer", "Timer");
-    g->addWidget(BitBtn433_impuls, 2, 5);
-    g->addWidget(BitBtn433_Timer, 3, 5);
+    rg->addWidget(BitBtn433_SEND_COP_SLEEP, 1, 0);
+    rg->addWidget(BitBtn433_impuls, 2, 0);
+    rg->addWidget(BitBtn433_Timer, 3, 0);
+    rg->setRowStretch(4, 1);
+    g->addLayout(rg, 0, 5, r + 1, 1);
     g->setColumnStretch(4, 1);
-    g->setColumnStretch(10, 1);
 }
 
 void TFormPLUV::buildTabWG(QWidget *page)
