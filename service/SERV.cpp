@@ -353,7 +353,7 @@ void TForm1::FormCreate()
         });
     }
     if (!COMServiceThread)
-        COMServiceThread = new TMyCOMServiceThread(static_cast<QObject *>(nullptr), choiceFolder_);
+        COMServiceThread = new TMyCOMServiceThread(choiceFolder_);
     COMServiceThread->start();
     // Above normal where the system allows it; a refusal is not an error.
     COMServiceThread->setPriority(QThread::HighPriority);
@@ -469,11 +469,12 @@ void TForm1::Timer1Timer()
     TMyCOMServiceThread *t = COMServiceThread;
     for (const QString &l : t->TakeSendNotices())
         MemoSendViewA->appendLine(l);
-    // Refusals are queued before any answer the parser met after them, so they go first.
-    for (const QString &l : t->TakeReceiveNotices())
-        MemoRecViewA->appendLine(l);
     // Answer pump. A zero wait: the GUI thread only looks, it does not sleep on the link.
-    if (t->EventAnswerStrReady.wait(0)) {
+    const bool answerReady = t->EventAnswerStrReady.wait(0);
+    // A refusal is noted before the thread signals what follows it: taken after the look,
+    // it is shown in stream order.
+    showReceiveNotices();
+    if (answerReady) {
         const QByteArray answer(reinterpret_cast<const char *>(t->REC_ANSWER_BUF), t->ANSWER_BUF_COUNT);
         if (BEEP_ON == 1 && srv::AnswerHasRecId(answer)) {
             ++beepCount_;
@@ -491,7 +492,9 @@ void TForm1::Timer1Timer()
 void TForm1::BlockStep()
 {
     TMyCOMServiceThread *t = COMServiceThread;
-    if (!t->EventDATAReady.wait(0))
+    const bool ready = t->EventDATAReady.wait(0);
+    showReceiveNotices();
+    if (!ready)
         return;
     const int n = t->REC_DATA_LENGHT;
     lastBlock_.resize(n);
@@ -501,6 +504,12 @@ void TForm1::BlockStep()
     t->EventDATAReady.reset();
     t->EventDATAFree.set();
     plotBlock();
+}
+
+void TForm1::showReceiveNotices()
+{
+    for (const QString &l : COMServiceThread->TakeReceiveNotices())
+        MemoRecViewA->appendLine(l);
 }
 
 void TForm1::plotBlock()

@@ -145,6 +145,7 @@ private:
     void buildUidArea(QWidget *w);
     void buildChart(QWidget *w);
     void plotBlock();
+    void showReceiveNotices();
 
     QWidget *client_ = nullptr;
     QString choiceFolder_;

@@ -83,6 +83,12 @@ TServiceReceiver::Result TServiceReceiver::parse()
                         return Result::BlockRefused;
                     }
                     REC_DATA_LENGHT = static_cast<int32_t>(header_);
+                    if (header_ == 0) {
+                        // An empty block ends with its header; the next byte belongs to the
+                        // next message and is not eaten as a word that was never sent.
+                        REC_MODE = DataDone;
+                        return Result::DataReady;
+                    }
                 }
                 break;
             }
@@ -92,9 +98,7 @@ TServiceReceiver::Result TServiceReceiver::parse()
             [[fallthrough]];
         case Data:
             if (WORD_BYTE_NUM == 0) {
-                // Count 0 completes on this byte; it is consumed but stores nothing.
-                if (REC_DATA_COUNT < kDataBufWords)
-                    REC_DATA_BUF[REC_DATA_COUNT] = static_cast<int16_t>(b);
+                REC_DATA_BUF[REC_DATA_COUNT] = static_cast<int16_t>(b);
                 WORD_BYTE_NUM = 1;
             } else {
                 const uint16_t w = static_cast<uint16_t>(static_cast<uint16_t>(REC_DATA_BUF[REC_DATA_COUNT]) & 0xFF) |

@@ -14,7 +14,7 @@ namespace {
 const QString kLineDefinition = QStringLiteral(": baud=115200 parity=N data=8 stop=2");
 }
 
-TMyCOMServiceThread::TMyCOMServiceThread(QObject *parent, const QString &choiceFolder)
+TMyCOMServiceThread::TMyCOMServiceThread(const QString &choiceFolder, QObject *parent)
     : QThread(parent),
       EventSendStrReady(false, false, QStringLiteral("DATA_FOR_SEND_READY")),
       EventAnswerStrReady(true, false, QStringLiteral("ANSWER STRING READY")),
@@ -27,7 +27,7 @@ TMyCOMServiceThread::TMyCOMServiceThread(QObject *parent, const QString &choiceF
 }
 
 TMyCOMServiceThread::TMyCOMServiceThread(plat::ISerialIo *io, const QString &portName, QObject *parent)
-    : TMyCOMServiceThread(parent)
+    : TMyCOMServiceThread(QString(), parent)
 {
     hPORT = io;
     commPortName_ = portName;

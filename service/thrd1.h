@@ -21,7 +21,7 @@ public:
     static constexpr int kSendQueueLimit = 64;
 
     // Opens the port named in "SRV.dat" of choiceFolder (the working folder when empty).
-    explicit TMyCOMServiceThread(QObject *parent = nullptr, const QString &choiceFolder = {});
+    explicit TMyCOMServiceThread(const QString &choiceFolder = {}, QObject *parent = nullptr);
     // Runs on io instead of a port it opens itself (tests feed it from memory).
     TMyCOMServiceThread(plat::ISerialIo *io, const QString &portName, QObject *parent = nullptr);
     ~TMyCOMServiceThread() override;

@@ -245,7 +245,9 @@ void TestServiceLogic::parser_data()
     QTest::newRow("colon and semicolon inside block") << hex("3E02000000" "3A3B3B3A")
                                                       << QStringList{"B:15162,14907"};
     QTest::newRow("control bytes inside block") << hex("3E01000000" "0500") << QStringList{"B:5"};
-    QTest::newRow("count 0 eats one byte") << QByteArray(">\0\0\0\0X:OK;", 10) << QStringList{"B:", "A::OK;"};
+    QTest::newRow("count 0 ends with its header") << QByteArray(">\0\0\0\0:OK;", 9) << QStringList{"B:", "A::OK;"};
+    QTest::newRow("count 0 then noise") << QByteArray(">\0\0\0\0X:OK;", 10) << QStringList{"B:", "A::OK;"};
+    QTest::newRow("count 0 then block") << (QByteArray(">\0\0\0\0", 5) + blockBytes({9})) << QStringList{"B:", "B:9"};
     QTest::newRow("block stops mid-way") << hex("3E03000000" "0100FF") << QStringList{};
     QTest::newRow("count byte 3 is 256*256") << blockBytes(QVector<quint16>(65536, 7), 65536u)
                                              << QStringList{"B#65536"};

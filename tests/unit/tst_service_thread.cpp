@@ -68,15 +68,19 @@ QStringList takeMessages(TMyCOMServiceThread &t, int want, int ms)
     QElapsedTimer clock;
     clock.start();
     while (seen.size() < want && clock.elapsed() < ms) {
+        const bool answer = t.EventAnswerStrReady.wait(1);
         for (const QString &n : t.TakeReceiveNotices())
             seen << n;
-        if (t.EventAnswerStrReady.wait(1)) {
+        if (answer) {
             seen << "A:" + QString::fromLatin1(
                                QByteArray(reinterpret_cast<const char *>(t.REC_ANSWER_BUF), t.ANSWER_BUF_COUNT));
             t.EventAnswerStrReady.reset();
             t.EventAnswerStrFree.set();
         }
-        if (t.EventDATAReady.wait(1)) {
+        const bool data = t.EventDATAReady.wait(1);
+        for (const QString &n : t.TakeReceiveNotices())
+            seen << n;
+        if (data) {
             quint32 sum = 0;
             for (int i = 0; i < t.REC_DATA_LENGHT; ++i)
                 sum = sum * 31 + static_cast<quint16>(t.REC_DATA_BUF[i]);
