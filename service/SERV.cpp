@@ -540,26 +540,26 @@ void TForm1::SpBtnSaveDATAClick()
     // The block the window last took, so a block arriving meanwhile cannot mix into the file.
     const QByteArray text = srv::SaveFileText(lastBlock_.constData(), static_cast<int>(lastBlock_.size()));
     QFile f(name);
+    // Only a plain file that this save made is removed after a failure, never a device.
+    const bool plain = !QFileInfo::exists(name) || QFileInfo(name).isFile();
+    auto fail = [&](const QString &why) {
+        f.close();
+        if (plain && f.remove())
+            throw plat::Error(
+                QStringLiteral("Error writing \"%1\": %2. The incomplete file was closed and removed.").arg(name, why));
+        throw plat::Error(QStringLiteral("Error writing \"%1\": %2. The file was closed.").arg(name, why));
+    };
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw plat::Error(QStringLiteral("Cannot create file \"%1\": %2").arg(name, f.errorString()));
     constexpr qint64 kChunk = 1 << 16;
     for (qint64 pos = 0; pos < text.size(); pos += kChunk) {
         const qint64 len = std::min(kChunk, text.size() - pos);
-        if (f.write(text.constData() + pos, len) != len || !f.flush()) {
-            const QString why = f.errorString();
-            f.close();
-            f.remove();
-            throw plat::Error(
-                QStringLiteral("Error writing \"%1\": %2. The incomplete file was closed and removed.").arg(name, why));
-        }
+        if (f.write(text.constData() + pos, len) != len || !f.flush())
+            fail(f.errorString());
     }
     f.close();
-    if (f.error() != QFileDevice::NoError) {
-        const QString why = f.errorString();
-        f.remove();
-        throw plat::Error(
-            QStringLiteral("Error writing \"%1\": %2. The incomplete file was closed and removed.").arg(name, why));
-    }
+    if (f.error() != QFileDevice::NoError)
+        fail(f.errorString());
 }
 
 void TForm1::sbGET_SNGL_UIDClick()
