@@ -79,6 +79,7 @@ private slots:
     void textsGoOutAsTyped();
     void badAddressEndsTheClick();
     void noLinkSendsNothing();
+    void overLongTextIsRefused();
     void repeater();
     void repeaterWithBadAddressShowsOneBoxAtATime();
     void setTime();
@@ -272,6 +273,18 @@ void TestConsoleTags::noLinkSendsNothing()
     // inc W3 needs no link.
     g.BitBtnALPHA_INIT_LABEL_W3_INC->click();
     QCOMPARE(g.ComboBoxALPHA_INIT_LABEL_W3->currentText(), QStringLiteral("3334"));
+}
+
+void TestConsoleTags::overLongTextIsRefused()
+{
+    f->ComboBox_util_SEND_COP_WR_USER_ID->setEditText(QString(1200, QLatin1Char('A')));
+    const int before = f->MemoUTIL_SEND->count();
+    f->BitBtnSEND_COP_WR_USER_ID->click();
+    QCOMPARE(bench->errors.size(), 1);
+    QCOMPARE(f->MemoUTIL_SEND->count(), before);
+    bench->errors.clear();
+    // The next line goes out normally.
+    QCOMPARE(clickAndTake(QStringLiteral("BitBtn433_impuls")), QStringLiteral("SEND_WAKE_UP_IMPULS 1"));
 }
 
 void TestConsoleTags::repeater()
