@@ -31,22 +31,33 @@ void TCOM_A::run()
     if (hPORT)
         hPORT->setTimeouts(TimeOuts);
 
-    // While an answer waits for the pump and more input is queued, poll the port without
-    // blocking so the next answer can follow as soon as the pump frees the previous one.
+    // While an answer waits for the pump, poll the port without blocking: a long read would
+    // hide the pump's release, and the next answer could not follow at once.
     plat::CommTimeouts quick;
     quick.ReadIntervalTimeout = plat::MAXDWORD;
     bool quickMode = false;
 
     uint8_t chunk[100];
     int mode = REC_MODE;
+    auto parse = [&] {
+        while (!ring_->empty() && mode != rx::Ready) {
+            if (rx::frameByte(ring_->pop(), REC_ANSWER_BUF, ANSWER_BUF_COUNT, mode)) {
+                REC_MODE = mode;
+                EventAnswerStrReady->set();
+            }
+        }
+        REC_MODE = mode;
+    };
     while (!isInterruptionRequested()) {
         if (EventAnswerStrFree->wait(1)) {
             EventAnswerStrFree->reset();
             mode = rx::Hunting;
+            // An answer already queued goes to the pump before the next read.
+            parse();
         }
-        const bool backlog = mode == rx::Ready && !ring_->empty();
-        if (hPORT && backlog != quickMode) {
-            quickMode = backlog;
+        const bool waiting = mode == rx::Ready;
+        if (hPORT && waiting != quickMode) {
+            quickMode = waiting;
             hPORT->setTimeouts(quickMode ? quick : TimeOuts);
         }
         const std::size_t n = hPORT ? hPORT->read(chunk, sizeof chunk) : 0;
@@ -55,13 +66,7 @@ void TCOM_A::run()
             if (lost)
                 LOST_BYTES += lost;
         }
-        while (!ring_->empty() && mode != rx::Ready) {
-            if (rx::frameByte(ring_->pop(), REC_ANSWER_BUF, ANSWER_BUF_COUNT, mode)) {
-                REC_MODE = mode;
-                EventAnswerStrReady->set();
-            }
-        }
-        REC_MODE = mode;
+        parse();
         if (!hPORT)
             QThread::msleep(1);
     }

@@ -506,9 +506,10 @@ struct Simulator::Impl {
     Clock::time_point flush(Port &p, Clock::time_point now)
     {
         const double nowUs = micros(now);
-        // After idle the clock restarts at now: a pause does not save up a burst.
-        if (p.paceClock < nowUs - 4 * kByteMicros)
-            p.paceClock = nowUs - 4 * kByteMicros;
+        // After idle the clock restarts near now: a pause does not save up more than a short
+        // burst, while a wake-up that comes a millisecond late still keeps the line rate.
+        if (p.paceClock < nowUs - 64 * kByteMicros)
+            p.paceClock = nowUs - 64 * kByteMicros;
         p.writeBlocked = false;
         while (!p.out.empty()) {
             Segment &s = p.out.front();
