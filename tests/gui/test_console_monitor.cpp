@@ -72,8 +72,10 @@ class TestConsoleMonitor : public QObject {
         if (port)
             bench->addPort(1, *port);
         f = &bench->open();
-        if (port)
+        if (port) {
             f->BF_START();
+            QVERIFY2(f->portObject() && f->portObject()->COM, "the simulated reader was not found");
+        }
     }
     QString lastText() const
     {
