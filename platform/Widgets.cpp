@@ -1,7 +1,10 @@
 #include "Widgets.h"
 
 #include <QFontDatabase>
+#include <QAbstractItemView>
 #include <QLineEdit>
+
+#include <algorithm>
 #include <QPalette>
 #include <QScrollBar>
 
@@ -56,6 +59,11 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QString &text, 
     c->addItems(items);
     // Typed text is sent exactly as typed: no completion rewriting it.
     c->setCompleter(nullptr);
+    // Long items must not widen the window; the drop-down list still shows them whole.
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(std::clamp(static_cast<int>(text.size()), 3, 16));
+    if (!items.isEmpty())
+        c->view()->setMinimumWidth(c->view()->sizeHintForColumn(0) + 24);
     c->setEditText(text);
     return c;
 }

@@ -239,6 +239,11 @@ void TFormPLUV::buildTabUTIL()
     BitBtnUTIL_FIND_COM = plat::makeButton(TabSheetUTIL, QStringLiteral("BitBtnUTIL_FIND_COM"), QStringLiteral("COM"));
     BitBtnUTIL_FIND_COM->setToolTip(QStringLiteral("reader search"));
     ComboBoxUTIL_ADDR->setMinimumWidth(50);
+    // Room for a whole definition text without widening the window.
+    LabelCOM_PORT_STATUS->setFixedWidth(LabelCOM_PORT_STATUS->fontMetrics().horizontalAdvance(
+                                            QStringLiteral("COM20: baud=115200 parity=N data=8 stop=2"))
+                                        + 8);
+    LabelCOM_PORT_STATUS->setToolTip(QStringLiteral("port definition of the reader found"));
     cbCOMPORT->setMinimumWidth(70);
     row->addWidget(BitBtnUTIL_SEND_COMMAND);
     row->addWidget(ComboBoxUTIL_COMMAND, 1);
