@@ -275,6 +275,14 @@ std::size_t SerialPort::read(uint8_t *buf, std::size_t n)
     auto lastByte = t0;
     std::size_t got = 0;
 
+    // Hang-up or error (a device that vanished): behave as a silent line until the total
+    // time-out, so a polling reader does not spin.
+    auto vanished = [&](long long wait) {
+        if (got == 0 && wait > 0) {
+            pollfd w{wakeFd_, POLLIN, 0};
+            ::poll(&w, 1, static_cast<int>(wait));
+        }
+    };
     while (got < n) {
         if (cancelled_)
             break;
@@ -284,7 +292,8 @@ std::size_t SerialPort::read(uint8_t *buf, std::size_t n)
             lastByte = Clock::now();
             continue;
         }
-        const bool wouldBlock = r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR);
+        // In raw mode with VMIN = VTIME = 0 an empty line reads as 0, not EAGAIN.
+        const bool failed = r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
         if (immediate)
             break;
         // Time left under each rule; -1 means no limit.
@@ -301,13 +310,8 @@ std::size_t SerialPort::read(uint8_t *buf, std::size_t n)
                 break;
             wait = wait < 0 ? left : std::min(wait, left);
         }
-        if (!wouldBlock) {
-            // Hang-up or error (a device that vanished): behave as a silent line until the
-            // time-out, so a polling reader does not spin.
-            if (wait < 0 || got > 0)
-                break;
-            pollfd w{wakeFd_, POLLIN, 0};
-            ::poll(&w, 1, static_cast<int>(wait));
+        if (failed) {
+            vanished(wait < 0 ? 100 : wait);
             break;
         }
         pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
@@ -316,6 +320,10 @@ std::size_t SerialPort::read(uint8_t *buf, std::size_t n)
             break;
         if (fds[1].revents & POLLIN)
             break;
+        if ((fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) && !(fds[0].revents & POLLIN)) {
+            vanished(wait < 0 ? 100 : wait);
+            break;
+        }
     }
     return got;
 }
