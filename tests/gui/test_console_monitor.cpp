@@ -18,13 +18,6 @@ const QString kStart = QStringLiteral("QELM_EPC_INVENTORY_TIME 20 5 15");
 const QString kCollection = QStringLiteral("SEND_COP_COLLECTION 16 48 11 3000");
 const QString kDef = QStringLiteral("COM1: baud=115200 parity=N data=8 stop=2");
 
-QString textOf(const QString &sendLine)
-{
-    static const QRegularExpression re(QStringLiteral("^[0-9A-F]{2}:\\d{8} (.*);$"));
-    const auto m = re.match(sendLine);
-    return m.hasMatch() ? m.captured(1) : QStringLiteral("<not a line: %1>").arg(sendLine);
-}
-
 QByteArray fileBytes(const QString &name)
 {
     QFile f(name);

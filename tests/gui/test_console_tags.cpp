@@ -7,49 +7,14 @@
 
 using sim::Kind;
 
-namespace {
-
-// The command text of a send-list line "01:00000007 TEXT;".
-QString textOf(const QString &sendLine)
-{
-    static const QRegularExpression re(QStringLiteral("^[0-9A-F]{2}:\\d{8} (.*);$"));
-    const auto m = re.match(sendLine);
-    return m.hasMatch() ? m.captured(1) : QStringLiteral("<not a line: %1>").arg(sendLine);
-}
-
-// The bytes of the last send-list line, as they must appear on the wire.
-QByteArray wireOf(const QString &sendLine)
-{
-    QByteArray b;
-    b.append(static_cast<char>(sendLine.left(2).toInt(nullptr, 16)));
-    b.append(sendLine.mid(2).toLatin1());
-    return b;
-}
-
-} // namespace
-
 class TestConsoleTags : public QObject {
     Q_OBJECT
 
     std::unique_ptr<ConsoleBench> bench;
     TFormPLUV *f = nullptr;
 
-    QString lastSent() const { return f->MemoUTIL_SEND->count() ? f->MemoUTIL_SEND->lines().last() : QString(); }
-
-    // Clicks a button through its connection; returns the text of the one line it sent.
-    QString clickAndTake(const QString &button)
-    {
-        auto *b = f->findChild<QPushButton *>(button);
-        if (!b)
-            return QStringLiteral("<no button %1>").arg(button);
-        const int before = f->MemoUTIL_SEND->count();
-        b->click();
-        if (f->MemoUTIL_SEND->count() != before + 1)
-            return QStringLiteral("<%1 lines sent>").arg(f->MemoUTIL_SEND->count() - before);
-        if (!bench->sim.waitForWire(1, wireOf(lastSent()), 5000))
-            return QStringLiteral("<not on the wire: %1>").arg(lastSent());
-        return textOf(lastSent());
-    }
+    QString lastSent() const { return bench->lastSent(); }
+    QString clickAndTake(const QString &button) { return bench->clickAndTake(button); }
 
 private slots:
     void init()

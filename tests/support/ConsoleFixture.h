@@ -8,9 +8,28 @@
 #include "Tmy_COM.h"
 
 #include <QElapsedTimer>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <functional>
 #include <memory>
+
+// The command text of a send-list line "01:00000007 TEXT;".
+inline QString textOf(const QString &sendLine)
+{
+    static const QRegularExpression re(QStringLiteral("^[0-9A-F]{2}:\\d{8} (.*);$"));
+    const auto m = re.match(sendLine);
+    return m.hasMatch() ? m.captured(1) : QStringLiteral("<not a line: %1>").arg(sendLine);
+}
+
+// The bytes a send-list line stands for on the wire.
+inline QByteArray wireOf(const QString &sendLine)
+{
+    QByteArray b;
+    b.append(static_cast<char>(sendLine.left(2).toInt(nullptr, 16)));
+    b.append(sendLine.mid(2).toLatin1());
+    return b;
+}
 
 struct ConsoleBench {
     sim::Simulator sim;
@@ -56,4 +75,21 @@ struct ConsoleBench {
         return false;
     }
     QStringList sendLines() const { return form->MemoUTIL_SEND->lines(); }
+    QString lastSent() const { return form->MemoUTIL_SEND->count() ? form->MemoUTIL_SEND->lines().last() : QString(); }
+
+    // Clicks a button through its connection; returns the text of the one line it sent, after
+    // checking that line's bytes reached the device on COMn.
+    QString clickAndTake(const QString &button, int com = 1)
+    {
+        auto *b = form->findChild<QPushButton *>(button);
+        if (!b)
+            return QStringLiteral("<no button %1>").arg(button);
+        const int before = form->MemoUTIL_SEND->count();
+        b->click();
+        if (form->MemoUTIL_SEND->count() != before + 1)
+            return QStringLiteral("<%1 lines sent>").arg(form->MemoUTIL_SEND->count() - before);
+        if (!sim.waitForWire(com, wireOf(lastSent()), 5000))
+            return QStringLiteral("<not on the wire: %1>").arg(lastSent());
+        return textOf(lastSent());
+    }
 };

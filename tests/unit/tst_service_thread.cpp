@@ -40,7 +40,7 @@ public:
     QByteArray written() const
     {
         std::lock_guard<std::mutex> lk(m_);
-        return out_;
+        return QByteArray(out_.constData(), out_.size()); // a deep copy: no sharing across threads
     }
 
 private:
