@@ -107,8 +107,12 @@ void TMyCOMServiceThread::stop()
     }
     if (port)
         port->cancel();
-    if (isRunning())
+    if (isRunning() || isFinished())
         wait();
+    {
+        std::lock_guard<std::mutex> lk(exitM_);
+        (void)exited_;
+    }
     if (port_)
         port_->close();
 }
@@ -234,4 +238,6 @@ void TMyCOMServiceThread::run()
             break;
         }
     }
+    std::lock_guard<std::mutex> lk(exitM_);
+    exited_ = true;
 }

@@ -71,5 +71,9 @@ private:
     std::deque<QByteArray> sendQueue_;
     QStringList rxNotices_;
     QStringList txNotices_;
+    // Set as the body's last act; read after QThread::wait() so the join is visible to race
+    // checkers that cannot see inside Qt's own wait.
+    std::mutex exitM_;
+    bool exited_ = false;
     std::shared_ptr<plat::Event> boxClosed_ = std::make_shared<plat::Event>(true, false);
 };

@@ -44,7 +44,7 @@ public:
     {
         {
             std::lock_guard<std::mutex> lk(m_);
-            in_ += b;
+            in_.append(b.constData(), b.size()); // a deep copy: no sharing across threads
         }
         cv_.notify_all();
     }
