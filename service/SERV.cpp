@@ -126,6 +126,7 @@ QLineEdit *edit(QWidget *w, const char *name, const QString &text, int x, int y,
     auto *e = new QLineEdit(text, w);
     e->setObjectName(QString::fromLatin1(name));
     e->setGeometry(x, y, width, 21);
+    e->setCursorPosition(0); // show the start of a text wider than its field
     return e;
 }
 
