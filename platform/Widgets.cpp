@@ -86,6 +86,18 @@ QTimer *makeTimer(QObject *parent, const QString &name, int intervalMs, bool ena
     return t;
 }
 
+QFont windowsFont(const QString &family, int pixelSize, bool bold)
+{
+    const bool mono = family.startsWith(QLatin1String("Courier"));
+    QFont f;
+    f.setFamilies(mono ? QStringList{family, QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")}
+                       : QStringList{family, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    f.setStyleHint(mono ? QFont::TypeWriter : QFont::SansSerif);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    return f;
+}
+
 void setTimerEnabled(QTimer *t, bool enabled)
 {
     if (enabled) {

@@ -2,6 +2,7 @@
 // Widget helpers standing in for the form designer: named components, lists with a line
 // model, editable combo boxes whose typed text never joins the items, colour marks, timers.
 #include <QComboBox>
+#include <QFont>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,6 +42,10 @@ QComboBox *makeCombo(QWidget *parent, const QString &name, const QString &text,
                      const QStringList &items = {});
 QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption);
 QTimer *makeTimer(QObject *parent, const QString &name, int intervalMs, bool enabled);
+
+// The named Windows font where installed, else a metric-compatible stand-in (Liberation),
+// so captions and fields keep the widths they were laid out for.
+QFont windowsFont(const QString &family, int pixelSize, bool bold = false);
 
 // Enabling an enabled timer keeps its period; disabling stops it.
 void setTimerEnabled(QTimer *t, bool enabled);

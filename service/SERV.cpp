@@ -144,9 +144,8 @@ TForm1::TForm1(QWidget *parent, TMyCOMServiceThread *thread, const QString &choi
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Veldor DSP service"));
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSize(8);
-    setFont(font);
+    // 8 points at 96 dpi.
+    setFont(plat::windowsFont(QStringLiteral("MS Sans Serif"), 11));
     buildWindow();
     FormCreate();
 }
@@ -183,9 +182,7 @@ void TForm1::buildWindow()
     sbTIMER = button(w, "sbTIMER", QStringLiteral("TIMER"), 800, 24, 65);
     sbBEEP = button(w, "sbBEEP", QStringLiteral("BEEP"), 800, 48, 65);
 
-    QFont mono(QStringLiteral("Courier New"));
-    mono.setStyleHint(QFont::Monospace);
-    mono.setPointSize(9);
+    const QFont mono = plat::windowsFont(QStringLiteral("Courier New"), 12);
     MemoSendViewA = new plat::Memo(w, QStringLiteral("MemoSendViewA"));
     MemoSendViewA->setGeometry(8, 88, 505, 145);
     MemoSendViewA->setFont(mono);

@@ -91,11 +91,7 @@ QWidget *makePage(QTabWidget *owner, const QString &name, const QString &caption
 
 QFont pixelFont(const QString &family, int px, bool bold = false)
 {
-    QFont f(family);
-    f.setStyleHint(family.startsWith(QLatin1String("Courier")) ? QFont::TypeWriter : QFont::SansSerif);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
+    return plat::windowsFont(family, px, bold);
 }
 
 plat::Memo *makeMemo(QWidget *parent, const QString &name, const QFont &font = QFont())
