@@ -63,7 +63,9 @@ int StrToInt(const QString &text)
     return v;
 }
 
-QString TimeText()
+QString TimeText() { return TimeText(QTime::currentTime()); }
+
+QString TimeText(const QTime &t)
 {
     const QLocale loc;
     QString fmt = loc.timeFormat(QLocale::LongFormat);
@@ -73,7 +75,7 @@ QString TimeText()
     fmt = fmt.trimmed();
     if (!fmt.contains('s'))
         fmt = QStringLiteral("H:mm:ss");
-    return loc.toString(QTime::currentTime(), fmt);
+    return loc.toString(t, fmt);
 }
 
 } // namespace plat

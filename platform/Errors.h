@@ -1,6 +1,7 @@
 #pragma once
 // The error that ends a handler and reaches the user through the error box.
 #include <QString>
+#include <QTime>
 #include <stdexcept>
 
 namespace plat {
@@ -24,5 +25,7 @@ bool tryStrToInt(const QString &text, int *out);
 // The local time of day with hours, minutes and seconds in the locale's long format,
 // without date or time zone.
 QString TimeText();
+// The same format for a given time of day.
+QString TimeText(const QTime &t);
 
 } // namespace plat

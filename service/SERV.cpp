@@ -92,19 +92,6 @@ QStringList rfItems(int from, int to)
     return l;
 }
 
-// Long time format of the locale, without zone, for a time of day.
-QString longTimeText(const QTime &t)
-{
-    const QLocale loc;
-    QString fmt = loc.timeFormat(QLocale::LongFormat);
-    static const QRegularExpression tz(QStringLiteral("\\s*t+\\s*"));
-    fmt.replace(tz, QStringLiteral(" "));
-    fmt = fmt.trimmed();
-    if (!fmt.contains('s'))
-        fmt = QStringLiteral("H:mm:ss");
-    return loc.toString(t, fmt);
-}
-
 QPushButton *button(QWidget *w, const char *name, const QString &caption, int x, int y, int width)
 {
     QPushButton *b = plat::makeButton(w, QString::fromLatin1(name), caption);
@@ -482,7 +469,7 @@ void TForm1::Timer1Timer()
         t->EventAnswerStrReady.reset();
         t->EventAnswerStrFree.set();
         const int ms = TIME_SEND.msecsTo(QTime::currentTime());
-        lbTIME_COMMAND->setText(longTimeText(QTime(0, 0).addMSecs(ms < 0 ? ms + 86400000 : ms)));
+        lbTIME_COMMAND->setText(plat::TimeText(QTime(0, 0).addMSecs(ms < 0 ? ms + 86400000 : ms)));
     }
     BlockStep();
 }

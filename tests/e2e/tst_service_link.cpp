@@ -8,6 +8,7 @@
 #include <ServiceFrames.h>
 #include <Widgets.h>
 #include <thrd1.h>
+#include "ServiceTestSupport.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,41 +17,6 @@
 #include <QtTest>
 
 namespace {
-
-QString blockKey(const qint16 *w, int n)
-{
-    quint32 sum = 0;
-    for (int i = 0; i < n; ++i)
-        sum = sum * 31 + static_cast<quint16>(w[i]);
-    return QStringLiteral("B:%1:%2").arg(n).arg(sum);
-}
-
-QStringList takeMessages(TMyCOMServiceThread &t, int want, int ms)
-{
-    QStringList seen;
-    QElapsedTimer clock;
-    clock.start();
-    while (seen.size() < want && clock.elapsed() < ms) {
-        const bool answer = t.EventAnswerStrReady.wait(1);
-        for (const QString &n : t.TakeReceiveNotices())
-            seen << n;
-        if (answer) {
-            seen << "A:" + QString::fromLatin1(
-                               QByteArray(reinterpret_cast<const char *>(t.REC_ANSWER_BUF), t.ANSWER_BUF_COUNT));
-            t.EventAnswerStrReady.reset();
-            t.EventAnswerStrFree.set();
-        }
-        const bool data = t.EventDATAReady.wait(1);
-        for (const QString &n : t.TakeReceiveNotices())
-            seen << n;
-        if (data) {
-            seen << blockKey(t.REC_DATA_BUF.get(), t.REC_DATA_LENGHT);
-            t.EventDATAReady.reset();
-            t.EventDATAFree.set();
-        }
-    }
-    return seen;
-}
 
 void writeChoice(const QTemporaryDir &dir, const QByteArray &port)
 {

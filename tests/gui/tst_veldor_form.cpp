@@ -7,6 +7,7 @@
 #include <ServiceFrames.h>
 #include <Widgets.h>
 #include <thrd1.h>
+#include "ServiceTestSupport.h"
 
 #include <QAction>
 #include <QChartView>
@@ -23,55 +24,7 @@
 
 namespace {
 
-class MemoryIo : public plat::ISerialIo {
-public:
-    std::size_t read(uint8_t *buf, std::size_t n) override
-    {
-        std::unique_lock<std::mutex> lk(m_);
-        cv_.wait_for(lk, std::chrono::milliseconds(5), [this] { return !in_.isEmpty(); });
-        const std::size_t k = std::min<std::size_t>(n, static_cast<std::size_t>(in_.size()));
-        std::memcpy(buf, in_.constData(), k);
-        in_.remove(0, static_cast<qsizetype>(k));
-        return k;
-    }
-    std::size_t write(const uint8_t *buf, std::size_t n) override
-    {
-        std::lock_guard<std::mutex> lk(m_);
-        out_.append(reinterpret_cast<const char *>(buf), static_cast<qsizetype>(n));
-        return n;
-    }
-    void feed(const QByteArray &b)
-    {
-        {
-            std::lock_guard<std::mutex> lk(m_);
-            in_.append(b.constData(), b.size()); // a deep copy: no sharing across threads
-        }
-        cv_.notify_all();
-    }
-    QByteArray written() const
-    {
-        std::lock_guard<std::mutex> lk(m_);
-        return QByteArray(out_.constData(), out_.size()); // a deep copy: no sharing across threads
-    }
 
-private:
-    mutable std::mutex m_;
-    std::condition_variable cv_;
-    QByteArray in_, out_;
-};
-
-QByteArray block(const QVector<quint16> &w)
-{
-    QByteArray b(1, '>');
-    const auto n = static_cast<quint32>(w.size());
-    for (int i = 0; i < 4; ++i)
-        b.append(static_cast<char>((n >> (8 * i)) & 0xFF));
-    for (quint16 v : w) {
-        b.append(static_cast<char>(v & 0xFF));
-        b.append(static_cast<char>(v >> 8));
-    }
-    return b;
-}
 
 QRect geo(QWidget *w)
 {
@@ -379,13 +332,13 @@ void TestVeldorForm::chartAndSave_data()
     QTest::addColumn<QByteArray>("stream");
     QTest::addColumn<QList<QPointF>>("points");
     QTest::addColumn<QByteArray>("file");
-    QTest::newRow("three words") << block({0x0001, 0xFFFF, 0x1234}) << QList<QPointF>{{0, 1}, {1, -1}, {2, 4660}}
+    QTest::newRow("three words") << blockBytes({0x0001, 0xFFFF, 0x1234}) << QList<QPointF>{{0, 1}, {1, -1}, {2, 4660}}
                                  << QByteArray("DATA FROM BLACKFIN MEMORY\r\n 1,\r\n -1,\r\n 4660,\r\n");
-    QTest::newRow("empty block") << block({}) << QList<QPointF>{} << QByteArray("DATA FROM BLACKFIN MEMORY\r\n");
-    QTest::newRow("two blocks, the second wins") << (block({5, 6, 7}) + block({0x8000}))
+    QTest::newRow("empty block") << blockBytes({}) << QList<QPointF>{} << QByteArray("DATA FROM BLACKFIN MEMORY\r\n");
+    QTest::newRow("two blocks, the second wins") << (blockBytes({5, 6, 7}) + blockBytes({0x8000}))
                                                  << QList<QPointF>{{0, -32768}}
                                                  << QByteArray("DATA FROM BLACKFIN MEMORY\r\n -32768,\r\n");
-    QTest::newRow("answers after the block") << (block({2}) + QByteArray(":00000001 X;"))
+    QTest::newRow("answers after the block") << (blockBytes({2}) + QByteArray(":00000001 X;"))
                                              << QList<QPointF>{{0, 2}}
                                              << QByteArray("DATA FROM BLACKFIN MEMORY\r\n 2,\r\n");
 }
@@ -428,7 +381,7 @@ void TestVeldorForm::oversizedBlockShownAsRefused()
 void TestVeldorForm::saveCancelledAndSaveFailing()
 {
     TForm1 &f = *form_;
-    io_->feed(block({1, 2, 3}));
+    io_->feed(blockBytes({1, 2, 3}));
     pumpUntil([&] { return f.lastBlock().size() == 3; });
     auto old = plat::setSaveDialog([](QWidget *, const QString &, const QString &, const QString &) { return QString(); });
     f.SpBtnSaveDATAClick();

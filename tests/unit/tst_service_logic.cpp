@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include "ServiceTestSupport.h"
+
 #include <QtTest>
 
 namespace {
@@ -14,23 +16,6 @@ namespace {
 QByteArray hex(const char *h)
 {
     return QByteArray::fromHex(h);
-}
-
-QByteArray blockBytes(const QVector<quint16> &w, quint32 count)
-{
-    QByteArray b(1, '>');
-    for (int i = 0; i < 4; ++i)
-        b.append(static_cast<char>((count >> (8 * i)) & 0xFF));
-    for (quint16 v : w) {
-        b.append(static_cast<char>(v & 0xFF));
-        b.append(static_cast<char>(v >> 8));
-    }
-    return b;
-}
-
-QByteArray blockBytes(const QVector<quint16> &w)
-{
-    return blockBytes(w, static_cast<quint32>(w.size()));
 }
 
 // What the window would see: "A:<answer>", "B:<w0,w1,...>" (or "B#<count>" for long blocks),

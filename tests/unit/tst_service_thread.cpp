@@ -3,6 +3,7 @@
 #include <SerialPort.h>
 #include <ServiceFrames.h>
 #include <thrd1.h>
+#include "ServiceTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>
@@ -10,97 +11,6 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace {
-
-class MemoryIo : public plat::ISerialIo {
-public:
-    std::size_t read(uint8_t *buf, std::size_t n) override
-    {
-        std::unique_lock<std::mutex> lk(m_);
-        cv_.wait_for(lk, std::chrono::milliseconds(5), [this] { return !in_.isEmpty(); });
-        const std::size_t k = std::min<std::size_t>(n, static_cast<std::size_t>(in_.size()));
-        std::memcpy(buf, in_.constData(), k);
-        in_.remove(0, static_cast<qsizetype>(k));
-        return k;
-    }
-    std::size_t write(const uint8_t *buf, std::size_t n) override
-    {
-        std::lock_guard<std::mutex> lk(m_);
-        out_.append(reinterpret_cast<const char *>(buf), static_cast<qsizetype>(n));
-        return n;
-    }
-    void feed(const QByteArray &b)
-    {
-        {
-            std::lock_guard<std::mutex> lk(m_);
-            in_.append(b.constData(), b.size()); // a deep copy: no sharing across threads
-        }
-        cv_.notify_all();
-    }
-    QByteArray written() const
-    {
-        std::lock_guard<std::mutex> lk(m_);
-        return QByteArray(out_.constData(), out_.size()); // a deep copy: no sharing across threads
-    }
-
-private:
-    mutable std::mutex m_;
-    std::condition_variable cv_;
-    QByteArray in_, out_;
-};
-
-QByteArray block(const QVector<quint16> &w, quint32 count)
-{
-    QByteArray b(1, '>');
-    for (int i = 0; i < 4; ++i)
-        b.append(static_cast<char>((count >> (8 * i)) & 0xFF));
-    for (quint16 v : w) {
-        b.append(static_cast<char>(v & 0xFF));
-        b.append(static_cast<char>(v >> 8));
-    }
-    return b;
-}
-
-// Takes messages the way the window does until `want` are seen or time runs out.
-QStringList takeMessages(TMyCOMServiceThread &t, int want, int ms)
-{
-    QStringList seen;
-    QElapsedTimer clock;
-    clock.start();
-    while (seen.size() < want && clock.elapsed() < ms) {
-        const bool answer = t.EventAnswerStrReady.wait(1);
-        for (const QString &n : t.TakeReceiveNotices())
-            seen << n;
-        if (answer) {
-            seen << "A:" + QString::fromLatin1(
-                               QByteArray(reinterpret_cast<const char *>(t.REC_ANSWER_BUF), t.ANSWER_BUF_COUNT));
-            t.EventAnswerStrReady.reset();
-            t.EventAnswerStrFree.set();
-        }
-        const bool data = t.EventDATAReady.wait(1);
-        for (const QString &n : t.TakeReceiveNotices())
-            seen << n;
-        if (data) {
-            quint32 sum = 0;
-            for (int i = 0; i < t.REC_DATA_LENGHT; ++i)
-                sum = sum * 31 + static_cast<quint16>(t.REC_DATA_BUF[i]);
-            seen << QStringLiteral("B:%1:%2").arg(t.REC_DATA_LENGHT).arg(sum);
-            t.EventDATAReady.reset();
-            t.EventDATAFree.set();
-        }
-    }
-    return seen;
-}
-
-QString blockKey(const QVector<quint16> &w)
-{
-    quint32 sum = 0;
-    for (quint16 v : w)
-        sum = sum * 31 + v;
-    return QStringLiteral("B:%1:%2").arg(w.size()).arg(sum);
-}
-
-} // namespace
 
 class TestServiceThread : public QObject {
     Q_OBJECT
@@ -127,11 +37,11 @@ void TestServiceThread::interleavedMessagesOnceInOrder()
             QVector<quint16> w(i == 30 ? 0 : static_cast<int>(rng->bounded(1, 3000)));
             for (quint16 &v : w)
                 v = static_cast<quint16>(rng->bounded(65536));
-            stream += block(w, static_cast<quint32>(w.size()));
+            stream += blockBytes(w, static_cast<quint32>(w.size()));
             expected << blockKey(w);
         }
         if (i == 45) {
-            stream += block({}, 2000000u);
+            stream += blockBytes({}, 2000000u);
             expected << QStringLiteral("Data block of 2000000 words refused: more than 1000001 words");
         }
     }
@@ -158,7 +68,7 @@ void TestServiceThread::framesPostedFasterThanTheThreadAllGoOut()
     t.start();
     // A long block keeps the thread reading while the window posts frames.
     QVector<quint16> w(30000, 0x1111);
-    io.feed(block(w, 30000));
+    io.feed(blockBytes(w, 30000));
     QByteArray expected;
     for (int i = 0; i < 40; ++i) {
         const QByteArray line = srv::BuildCommandLine(i, "CMD " + QByteArray::number(i));
@@ -179,7 +89,7 @@ void TestServiceThread::stopsPromptly()
     TMyCOMServiceThread t(&io, QStringLiteral("COM1"));
     t.start();
     // Mid-block: the thread is in its long-read state.
-    io.feed(block(QVector<quint16>(10, 1), 100000));
+    io.feed(blockBytes(QVector<quint16>(10, 1), 100000));
     QTest::qWait(50);
     QElapsedTimer clock;
     clock.start();
