@@ -14,7 +14,9 @@ Memo::Memo(QWidget *parent, const QString &name) : QPlainTextEdit(parent)
 {
     setObjectName(name);
     setReadOnly(true);
-    setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long lines wrap in the view, one model line each, as the bench tool's lists did.
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setUndoRedoEnabled(false);
 }
