@@ -294,6 +294,30 @@ private slots:
             60000));
     }
 
+    // Garbage on the line: only whole frames (and a frame cut at 1024 bytes) reach the list.
+    void garbageOnTheLine()
+    {
+        ConsoleBench b;
+        sim::PortOptions o;
+        o.kind = Kind::Vrx900;
+        o.pace = false;
+        b.addPort(1, o);
+        TFormPLUV &f = b.open();
+        f.BF_START();
+        QByteArray junk;
+        for (int i = 0; i < 4096; ++i) // every byte value but ":"
+            junk += char((i * 37 + 11) % 256 == ':' ? 'x' : (i * 37 + 11) % 256);
+        const QByteArray cut = ":" + QByteArray(1029, 'y');
+        b.sim.inject(1, junk + ":half\r\n" + QByteArray(1024, '\0') + cut + "\x01:END 1;\r\n");
+        QVERIFY(b.pumpUntil([&] { return b.recContains(QStringLiteral(":END 1;")); }));
+        QStringList got = f.MemoUTIL_REC->lines().mid(1);
+        QCOMPARE(got.size(), 2);
+        QCOMPARE(got.at(0), QString::fromLatin1(cut.left(1024)));
+        QCOMPARE(got.at(1), QStringLiteral(":END 1;"));
+        QVERIFY(f.portObject()->COM->isRunning());
+        QCOMPARE(GetAnswerItem(1, got.at(0)), QStringLiteral("error"));
+    }
+
     // A device that vanishes while connected leaves the console working.
     void vanishedDevice()
     {
