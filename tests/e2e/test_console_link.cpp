@@ -140,9 +140,7 @@ private slots:
         sim::PortOptions o;
         o.kind = Kind::Vrx433;
         o.versionAnswer = QStringLiteral(":00000001 VERSION VRX433-SAW VRX433-16 WG;");
-        b.addPort(1, o);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(o);
         QVERIFY(f.MemoUTIL_REC->line(0).startsWith(QStringLiteral("VRX433-1 found COM1")));
     }
 
@@ -152,9 +150,7 @@ private slots:
         sim::PortOptions o;
         o.kind = Kind::Vrx900;
         o.busAddress = 2;
-        b.addPort(1, o);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(o);
         QCOMPARE(f.MemoUTIL_SEND->lines(), QStringList{QStringLiteral("correct devices not found ")});
         QVERIFY(f.portObject() == nullptr);
     }
@@ -162,9 +158,7 @@ private slots:
     void noReader()
     {
         ConsoleBench b;
-        b.addPort(1, Kind::Silent);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Silent);
         QCOMPARE(f.PageControl1->currentWidget(), f.TabSheetTITLE);
         QCOMPARE(f.MemoUTIL_SEND->lines(), QStringList{QStringLiteral("correct devices not found ")});
         QVERIFY(f.MemoUTIL_REC->lines().isEmpty());
@@ -185,9 +179,7 @@ private slots:
     void secondRunFindsTheReaderAgain()
     {
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         Tmy_COM *first = f.portObject();
         QVERIFY(first && first->COM);
         f.BitBtnUTIL_FIND_COM->click();
@@ -211,9 +203,7 @@ private slots:
     {
         QFETCH(QString, addr);
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         b.sim.clearWireLog(1);
         f.ComboBoxUTIL_ADDR->setEditText(addr);
         f.BitBtnUTIL_SEND_COMMAND->click();
@@ -238,9 +228,7 @@ private slots:
         QFETCH(QString, addr);
         QFETCH(char, byte);
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         f.ComboBoxUTIL_ADDR->setEditText(addr);
         f.ComboBoxUTIL_COMMAND->setEditText(QString());
         f.BitBtnUTIL_SEND_COMMAND->click();
@@ -255,9 +243,7 @@ private slots:
         o.kind = Kind::Vrx900;
         o.stopsToIgnore = 2;
         o.cyclesPerSecond = 20;
-        b.addPort(1, o);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(o);
         f.BitBtnEPC_INVENTORY_TIME->click();
         QVERIFY(b.sim.waitForWire(1, "QELM_EPC_INVENTORY_TIME 20 5 15;", 5000));
         QVERIFY(b.pumpUntil([&] { return b.recContains(QStringLiteral(" INV ")); }));
@@ -290,9 +276,7 @@ private slots:
         sim::PortOptions o;
         o.kind = Kind::Vrx900;
         o.stopsToIgnore = 1000;
-        b.addPort(1, o);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(o);
         f.BitBtnQELM_INVENTORY_STOP->click();
         f.TimerSTOPTimer();
         f.TimerSTOPTimer();
@@ -309,9 +293,7 @@ private slots:
     void closingReleasesThePort()
     {
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         f.BitBtnEPC_INVENTORY_TIME->click();
         QVERIFY(b.pumpUntil([&] { return b.recContains(QStringLiteral(" INV ")); }));
         f.close();

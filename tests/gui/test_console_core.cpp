@@ -176,9 +176,7 @@ private slots:
         QFETCH(QString, button);
         QFETCH(QStringList, edits);
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         QVERIFY(f.portObject());
         for (const QString &e : edits) {
             const int eq = e.indexOf('=');
@@ -215,9 +213,7 @@ private slots:
     void badAddressStopsBeforeTheFlag()
     {
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         f.ComboBoxUTIL_ADDR->setEditText(QStringLiteral("zz"));
         f.BitBtnQELM_INVENTORY_STOP->click();
         QCOMPARE(b.errors, QStringList{QStringLiteral("'zz' is not a valid integer value")});
@@ -274,9 +270,7 @@ private slots:
         sim::PortOptions o;
         o.kind = Kind::Vrx900;
         o.pace = false;
-        b.addPort(1, o);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(o);
         // 410 000 bytes while the pump does not run: the first answer waits, the ring fills.
         f.TimerMAIN->stop();
         b.sim.inject(1, ":" + QByteArray(410000, 'x'));
@@ -301,9 +295,7 @@ private slots:
         sim::PortOptions o;
         o.kind = Kind::Vrx900;
         o.pace = false;
-        b.addPort(1, o);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(o);
         QByteArray junk;
         for (int i = 0; i < 4096; ++i) // every byte value but ":"
             junk += char((i * 37 + 11) % 256 == ':' ? 'x' : (i * 37 + 11) % 256);
@@ -322,9 +314,7 @@ private slots:
     void vanishedDevice()
     {
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         b.sim.removePort(1);
         b.pumpUntil([] { return false; }, 300);
         f.BitBtnUTIL_SEND_COMMAND->click();
@@ -338,9 +328,7 @@ private slots:
     void sendAfterFirstProbeOnCom1()
     {
         ConsoleBench b;
-        b.addPort(1, Kind::Vrx900);
-        TFormPLUV &f = b.open();
-        f.BF_START();
+        TFormPLUV &f = b.openWithReader(Kind::Vrx900);
         b.sim.clearWireLog(1);
         f.BitBtnUTIL_SEND_COMMAND->click();
         QVERIFY(b.sim.waitForWire(1, QByteArray::fromHex("013A30303030303030322056455253494F4E3B"), 5000));

@@ -54,6 +54,20 @@ struct ConsoleBench {
         form = std::make_unique<TFormPLUV>();
         return *form;
     }
+    // A window that has found a reader on COM1.
+    TFormPLUV &openWithReader(const sim::PortOptions &o)
+    {
+        sim.addPort(1, o);
+        open();
+        form->BF_START();
+        return *form;
+    }
+    TFormPLUV &openWithReader(sim::Kind kind)
+    {
+        sim::PortOptions o;
+        o.kind = kind;
+        return openWithReader(o);
+    }
     // Calls the pump's tick until pred holds; no event loop, so no other timer fires.
     bool pumpUntil(const std::function<bool()> &pred, int ms = 15000)
     {
