@@ -114,6 +114,97 @@ private slots:
         f = nullptr;
     }
 
+    // ---- the four tabs as they come up ----
+
+    void components_data()
+    {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<bool>("bold"); // large bold labels; the others may be either
+        auto row = [](const char *tab, const char *name, const QString &text, const QStringList &items = {},
+                      bool bold = false) {
+            QTest::newRow(name) << QString::fromLatin1(tab) << QString::fromLatin1(name) << text << items << bold;
+        };
+        const QString s = QStringLiteral("TabSheetSAW2011");
+        row("TabSheet_ANT_TEST", "BitBtn_ANT_TEST_START", "START");
+        row("TabSheet_ANT_TEST", "BitBtn_ANT_TEST_STOP", "STOP");
+        row("TabSheet_ANT_TEST", "ComboBox_ANT_TEST_STOP_INV", "5");
+        row("TabSheet_ANT_TEST", "Label_ANT_TEST_INV_COUNT", QString());
+        row("TabSheet_ANT_TEST", "LabelANT_TEST_TAG_COUNT", QString(), {}, true);
+        row("TabSheet_ANT_TEST", "BitBtn_ANT_TEST_dev_found", "COM");
+        row("TabSheetLOG", "BitBtnLOG_INV_START", "INV_START");
+        row("TabSheetLOG", "BitBtnLOG_INV_STOP", "INV_STOP");
+        row("TabSheetLOG", "BitBtnLOG_SaveFilles", "SAVE");
+        row("TabSheetLOG", "LabelLOG_NUM_INV", "CAPACITY:");
+        row("TabSheet900", "CheckBoxINV_LOG_ON", "INV LOG ON");
+        row("TabSheetSAW2011", "BitBtnSAW2011_COM", "COM");
+        row("TabSheetSAW2011", "BitBtnSAW2011_COLLECTION", "COLLECTION");
+        row("TabSheetSAW2011", "BitBtnTimerSAW2011", "TIMER");
+        row("TabSheetSAW2011", "ComboBoxTomerSAW2011Period", "60", {"60", "120", "180", "300", "600"});
+        row("TabSheetSAW2011", "LabelSAW2011TimerCount", QString(), {}, true);
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray tag = "FEDCBAF" + QByteArray::number(i);
+            QTest::newRow("BitBtnSEND_COP_READ_USER_ID_EEEE_" + tag)
+                << s << QString::fromLatin1("BitBtnSEND_COP_READ_USER_ID_EEEE_" + tag)
+                << QString::fromLatin1("SEND_COP_READ_USER_ID EEEE " + tag) << QStringList() << false;
+            QTest::newRow("LabelSAW2011_" + QByteArray::number(i))
+                << s << QStringLiteral("LabelSAW2011_%1").arg(i) << QString() << QStringList() << true;
+        }
+        row("TabSheetKAMAZ", "BitBtnKAMAZ_START_INV", "START");
+        row("TabSheetKAMAZ", "BitBtnKAMAZ_STOP_INV", "STOP");
+        for (const char *n : {"LabelKAMAZ_DATE", "LabelKAMAZ_Time", "LabelKAMAZ_Rota", "LabelKAMAZ_AVTO",
+                              "LabelKAMAZ_REG_SIGN"})
+            row("TabSheetKAMAZ", n, QStringLiteral(":"), {}, true);
+    }
+    void components()
+    {
+        QFETCH(QString, tab);
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(QStringList, items);
+        QFETCH(bool, bold);
+        open(std::nullopt);
+        auto *page = f->findChild<QWidget *>(tab);
+        QVERIFY2(page, qPrintable(tab));
+        auto *w = page->findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(name));
+        if (!qobject_cast<QCheckBox *>(w)) // the box lives on the 900 tab, whose hints are its own
+            QCOMPARE(w->toolTip(), QString());
+        if (auto *b = qobject_cast<QAbstractButton *>(w)) {
+            QCOMPARE(b->text(), text);
+        } else if (auto *c = qobject_cast<QComboBox *>(w)) {
+            QVERIFY(c->isEditable());
+            QCOMPARE(c->currentText(), text);
+            QStringList got;
+            for (int i = 0; i < c->count(); ++i)
+                got << c->itemText(i);
+            QCOMPARE(got, items);
+        } else {
+            auto *lab = qobject_cast<QLabel *>(w);
+            QVERIFY(lab);
+            QCOMPARE(lab->text(), text);
+            if (bold)
+                QVERIFY(lab->font().bold());
+        }
+    }
+
+    void tabCaptions()
+    {
+        open(std::nullopt);
+        const std::pair<QWidget *, const char *> tabs[] = {{f->TabSheet_ANT_TEST, "ANT_TEST"},
+                                                           {f->TabSheetLOG, "LOG"},
+                                                           {f->TabSheetSAW2011, "SAW2011"},
+                                                           {f->TabSheetKAMAZ, "KAMAZ"}};
+        for (const auto &[page, caption] : tabs) {
+            const int i = f->PageControl1->indexOf(page);
+            QCOMPARE(f->PageControl1->tabText(i), QString::fromLatin1(caption));
+            QVERIFY(!f->PageControl1->isTabVisible(i));
+        }
+        QCOMPARE(plat::fontColor(f->MemoLOG_ALL), plat::clBlack);
+    }
+
     // ---- antenna test ----
 
     void antTestStopsAtLimit_data()
@@ -191,6 +282,71 @@ private slots:
         QVERIFY(run([&] { return INV_COUNT == 3 && STOP_PENDING == 0 && !f->TimerSTOP->isActive(); }));
         QCOMPARE(f->Label_ANT_TEST_INV_COUNT->text(), QStringLiteral("INV:3"));
         QVERIFY(run([&] { return !bench->sim.inventoryStats(1).running; }));
+    }
+
+    // Tab states around stops from elsewhere, and a bad address met at the limit.
+    void antTestStopFromElsewhereAndBadAddressAtLimit()
+    {
+        open(reader900());
+        // The answers are fed by hand, in the pump's order, so the reader's own traffic stays out.
+        auto feed = [&](const QString &a) {
+            plat::guarded([&] {
+                f->HandleInventoryAnswer(a);
+                f->HandleStopInventoryAnswer(a);
+                f->HandleLogAnswer(a);
+            });
+        };
+        const QString cycle = QStringLiteral(":00000002 START_INVENTORY 5;");
+        f->ComboBox_ANT_TEST_STOP_INV->setEditText(QStringLiteral("1000"));
+        f->BitBtn_ANT_TEST_START->click();
+
+        // A stop from the 900 tab while Running: START comes back, STOP stays enabled.
+        f->BitBtnQELM_INVENTORY_STOP->click();
+        feed(QStringLiteral(":00000003 STOP_INVENTORY;"));
+        f->TimerSTOPTimer();
+        QVERIFY(!f->TimerSTOP->isActive());
+        QVERIFY(f->BitBtn_ANT_TEST_START->isEnabled());
+        QVERIFY(f->BitBtn_ANT_TEST_STOP->isEnabled());
+
+        // START while that stop is still pending: the start goes out, the handshake goes on.
+        f->BitBtnQELM_INVENTORY_STOP->click();
+        f->BitBtn_ANT_TEST_START->click();
+        QCOMPARE(lastText(), kStart);
+        QCOMPARE(STOP_PENDING, 1);
+        QVERIFY(f->TimerSTOP->isActive());
+        feed(cycle);
+        QCOMPARE(INV_COUNT, 0);
+        f->TimerSTOPTimer();
+        QCOMPARE(lastText(), QStringLiteral("EPC_STOP"));
+        feed(QStringLiteral(":00000003 STOP_INVENTORY;"));
+        f->TimerSTOPTimer();
+        QCOMPARE(STOP_PENDING, 0);
+
+        // The limit reached with a bad address: the answer goes no further, the next cycle tries again.
+        f->ComboBox_ANT_TEST_STOP_INV->setEditText(QStringLiteral("1"));
+        f->BitBtn_ANT_TEST_START->click();
+        f->CheckBoxINV_LOG_ON->setChecked(true);
+        f->ComboBoxUTIL_ADDR->setEditText(QStringLiteral("A1"));
+        const int shown = f->MemoUTIL_REC->count();
+        const int sent = f->MemoUTIL_SEND->count();
+        feed(cycle);
+        QCOMPARE(INV_COUNT, 1);
+        QCOMPARE(f->Label_ANT_TEST_INV_COUNT->text(), QStringLiteral("INV:1"));
+        QCOMPARE(STOP_PENDING, 0);
+        QVERIFY(!f->TimerSTOP->isActive());
+        QVERIFY(f->BitBtn_ANT_TEST_STOP->isEnabled());
+        QCOMPARE(f->MemoUTIL_REC->count(), shown);
+        QCOMPARE(LOG_INV_COUNT, 0); // the log handler never saw it
+        feed(cycle);
+        QCOMPARE(INV_COUNT, 2);
+        QCOMPARE(bench->errors, QStringList(2, QStringLiteral("'A1' is not a valid integer value")));
+        QCOMPARE(f->MemoUTIL_SEND->count(), sent);
+        bench->errors.clear();
+        f->ComboBoxUTIL_ADDR->setEditText(QStringLiteral("01"));
+        feed(cycle);
+        QCOMPARE(lastText(), QStringLiteral("EPC_STOP"));
+        QCOMPARE(STOP_PENDING, 1);
+        QVERIFY(!f->BitBtn_ANT_TEST_STOP->isEnabled());
     }
 
     void antTestBadInput()
