@@ -239,7 +239,6 @@ void TFormPLUV::buildTabUTIL()
     LabelCOM_PORT_STATUS->setFixedWidth(LabelCOM_PORT_STATUS->fontMetrics().horizontalAdvance(
                                             QStringLiteral("COM20: baud=115200 parity=N data=8 stop=2"))
                                         + 8);
-    LabelCOM_PORT_STATUS->setToolTip(QStringLiteral("port definition of the reader found"));
     cbCOMPORT->setMinimumWidth(70);
     row->addWidget(BitBtnUTIL_SEND_COMMAND);
     row->addWidget(ComboBoxUTIL_COMMAND, 1);
