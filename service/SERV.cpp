@@ -19,9 +19,11 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 namespace srv {
 
@@ -301,6 +303,9 @@ void TForm1::buildChart(QWidget *w)
 
     Chart1 = new QChartView(chart, w);
     Chart1->setObjectName(QStringLiteral("Chart1"));
+    // Drag a rectangle to zoom in, right click to zoom out.
+    Chart1->setRubberBand(QChartView::RectangleRubberBand);
+    plat::connectHandler(ax, &QValueAxis::rangeChanged, this, [this] { plotVisible(); });
     Chart1->setGeometry(8, 560, 833, 65);
     Chart1->setVisible(false);
     SpBtnSaveDATA = button(w, "SpBtnSaveDATA", QStringLiteral("SAVE DATA"), 856, 560, 81);
@@ -501,6 +506,7 @@ void TForm1::plotBlock()
 {
     const int n = static_cast<int>(lastBlock_.size());
     Series1->replace(srv::ChartPoints(lastBlock_.constData(), n, srv::kChartFullPoints));
+    const QScopedValueRollback<bool> busy(plotting_, true);
     auto *ax = qobject_cast<QValueAxis *>(Chart1->chart()->axes(Qt::Horizontal).value(0));
     auto *ay = qobject_cast<QValueAxis *>(Chart1->chart()->axes(Qt::Vertical).value(0));
     if (!ax || !ay)
@@ -513,6 +519,22 @@ void TForm1::plotBlock()
     const auto [lo, hi] = std::minmax_element(lastBlock_.cbegin(), lastBlock_.cend());
     ax->setRange(0, std::max(1, n - 1));
     ay->setRange(*lo, *hi > *lo ? *hi : *lo + 1);
+}
+
+void TForm1::plotVisible()
+{
+    // A zoomed-in long block is drawn again from its words in the visible index range, so the
+    // detail that the envelope of the whole block leaves out shows up.
+    const int n = static_cast<int>(lastBlock_.size());
+    auto *ax = qobject_cast<QValueAxis *>(Chart1->chart()->axes(Qt::Horizontal).value(0));
+    if (plotting_ || !ax || n <= srv::kChartFullPoints)
+        return;
+    const int from = std::clamp(static_cast<int>(std::floor(ax->min())), 0, n - 1);
+    const int to = std::clamp(static_cast<int>(std::ceil(ax->max())), from, n - 1);
+    QList<QPointF> pts = srv::ChartPoints(lastBlock_.constData() + from, to - from + 1, srv::kChartFullPoints);
+    for (QPointF &p : pts)
+        p.rx() += from;
+    Series1->replace(pts);
 }
 
 void TForm1::SpBtnSaveDATAClick()

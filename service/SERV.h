@@ -145,10 +145,12 @@ private:
     void buildUidArea(QWidget *w);
     void buildChart(QWidget *w);
     void plotBlock();
+    void plotVisible();
     void showReceiveNotices();
 
     QWidget *client_ = nullptr;
     QString choiceFolder_;
     QVector<qint16> lastBlock_;
     int beepCount_ = 0;
+    bool plotting_ = false;
 };

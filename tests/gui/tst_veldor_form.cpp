@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QValueAxis>
 #include <QtTest>
 #include <condition_variable>
 #include <mutex>
@@ -50,6 +51,7 @@ private slots:
     void uidDoubleClickCopies();
     void chartAndSave_data();
     void chartAndSave();
+    void chartZoomShowsDetail();
     void oversizedBlockShownAsRefused();
     void saveCancelledAndSaveFailing();
     void form2WritesChoice();
@@ -366,6 +368,32 @@ void TestVeldorForm::chartAndSave()
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), file);
     QVERIFY(errors_.isEmpty());
+}
+
+void TestVeldorForm::chartZoomShowsDetail()
+{
+    TForm1 &f = *form_;
+    QCOMPARE(f.Chart1->rubberBand(), QChartView::RectangleRubberBand);
+    // A block too long to draw point for point: zooming in shows every word of the range.
+    QVector<quint16> w(50000);
+    for (int i = 0; i < w.size(); ++i)
+        w[i] = static_cast<quint16>((i * 37) % 1001);
+    io_->feed(blockBytes(w));
+    pumpUntil([&] { return f.lastBlock().size() == w.size(); });
+    QVERIFY(f.Series1->count() <= srv::kChartFullPoints);
+    auto *ax = qobject_cast<QValueAxis *>(f.Chart1->chart()->axes(Qt::Horizontal).value(0));
+    QVERIFY(ax);
+    ax->setRange(20000.5, 20099.5);
+    QList<QPointF> detail;
+    for (int i = 20000; i <= 20100; ++i)
+        detail.append(QPointF(i, w[i]));
+    QCOMPARE(f.Series1->points(), detail);
+    // Zoomed out again: the whole block, within the point budget, from end to end.
+    f.Chart1->chart()->zoomReset();
+    ax->setRange(0, w.size() - 1);
+    QVERIFY(f.Series1->count() <= srv::kChartFullPoints);
+    QCOMPARE(f.Series1->points().first().x(), 0.0);
+    QVERIFY(f.Series1->points().last().x() > w.size() - 20);
 }
 
 void TestVeldorForm::oversizedBlockShownAsRefused()
