@@ -17,6 +17,8 @@ QComboBox *makeBox(QWidget *page, const char *name, const char *text, const QStr
     QComboBox *c = plat::makeCombo(page, QString::fromLatin1(name), QString::fromLatin1(text), items);
     if (hint)
         c->setToolTip(QString::fromLatin1(hint));
+    // The widths given here rule: the tab has to fit the window.
+    c->setMinimumContentsLength(1);
     c->setMinimumWidth(minWidth);
     c->lineEdit()->setCursorPosition(0); // long defaults show their start
     return c;
@@ -91,7 +93,7 @@ void TFormPLUV::buildTab433(QWidget *page)
         page, "ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Addr", "0", {}, "offset (address) in memory, hexadecimal");
     ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Data = makeBox(
         page, "ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Data", "00 01 02 03 04 05 06 07 08 09 0A 0B 0C 0D 0E 0F", {},
-        nullptr, 200);
+        nullptr, 160);
     g->addWidget(BitBtn_util_SEND_COP_WR_MEMORY, r, 0);
     g->addWidget(ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Length, r, 1);
     g->addWidget(ComboBox_util_BitBtn_util_SEND_COP_WR_MEMORY_Addr, r, 2);
