@@ -433,14 +433,30 @@ void TFormPLUV::buildTabKAMAZ()
     h->addWidget(MemoKAMAZ, 1);
 }
 
+void TFormPLUV::connectClicks(std::initializer_list<std::pair<QPushButton *, Handler>> clicks)
+{
+    for (const auto &[button, handler] : clicks)
+        plat::connectHandler(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+}
+
+void TFormPLUV::connectDblClicks(std::initializer_list<std::pair<plat::Memo *, Handler>> lists)
+{
+    for (const auto &[memo, handler] : lists)
+        plat::connectHandler(memo, &plat::Memo::doubleClicked, this, [this, h = handler] { (this->*h)(); });
+}
+
 void TFormPLUV::connectCoreHandlers()
 {
-    plat::connectHandler(MemoUTIL_SEND, &plat::Memo::doubleClicked, this, [this] { MemoUTIL_SENDDblClick(); });
-    plat::connectHandler(MemoUTIL_REC, &plat::Memo::doubleClicked, this, [this] { MemoUTIL_RECDblClick(); });
-    plat::connectHandler(MemoTERMINAL, &plat::Memo::doubleClicked, this, [this] { MemoTERMINALDblClick(); });
-    plat::connectHandler(BitBtnUTIL_FIND_COM, &QPushButton::clicked, this, [this] { BitBtnUTIL_FIND_COMClick(); });
-    plat::connectHandler(BitBtn_ANT_TEST_dev_found, &QPushButton::clicked, this, [this] { BitBtn_ANT_TEST_dev_foundClick(); });
-    plat::connectHandler(BitBtnUTIL_SEND_COMMAND, &QPushButton::clicked, this, [this] { BitBtnUTIL_SEND_COMMANDClick(); });
+    connectDblClicks({
+        {MemoUTIL_SEND, &TFormPLUV::MemoUTIL_SENDDblClick},
+        {MemoUTIL_REC, &TFormPLUV::MemoUTIL_RECDblClick},
+        {MemoTERMINAL, &TFormPLUV::MemoTERMINALDblClick},
+    });
+    connectClicks({
+        {BitBtnUTIL_FIND_COM, &TFormPLUV::BitBtnUTIL_FIND_COMClick},
+        {BitBtn_ANT_TEST_dev_found, &TFormPLUV::BitBtn_ANT_TEST_dev_foundClick},
+        {BitBtnUTIL_SEND_COMMAND, &TFormPLUV::BitBtnUTIL_SEND_COMMANDClick},
+    });
     plat::connectHandler(TimerMAIN, &QTimer::timeout, this, [this] { TimerMAINTimer(); });
 }
 

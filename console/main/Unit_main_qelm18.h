@@ -16,6 +16,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <initializer_list>
+#include <utility>
+
 class Tmy_COM;
 
 // Monitoring state shared by the handlers; the one main window resets it when it is created.
@@ -296,6 +299,10 @@ private:
     void buildTabLOG();
     void buildTabSAW2011();
     void buildTabKAMAZ();
+    using Handler = void (TFormPLUV::*)();
+    // Every button and list handler is connected through the error wrapper here.
+    void connectClicks(std::initializer_list<std::pair<QPushButton *, Handler>> clicks);
+    void connectDblClicks(std::initializer_list<std::pair<plat::Memo *, Handler>> lists);
     void connectCoreHandlers();
     void connectInventoryHandlers();
     // Defined with the 433, Wiegand and ALPHA tabs.

@@ -24,7 +24,7 @@ bool appendDistinct(plat::Memo *memo, QSet<QString> &seen, const QString &line)
 
 void TFormPLUV::connectInventoryHandlers()
 {
-    const std::pair<QPushButton *, void (TFormPLUV::*)()> clicks[] = {
+    connectClicks({
         {BitBtnEPC_INIT_LABEL, &TFormPLUV::BitBtnEPC_INIT_LABELClick},
         {BitBtn_QELM_WR_DATA_EPC, &TFormPLUV::BitBtn_QELM_WR_DATA_EPCClick},
         {BitBtn_QELM_WR_DATA_USER, &TFormPLUV::BitBtn_QELM_WR_DATA_USERClick},
@@ -38,9 +38,7 @@ void TFormPLUV::connectInventoryHandlers()
         {BitBtnQELM_INVENTORY_STOP, &TFormPLUV::BitBtnQELM_INVENTORY_STOPClick},
         {BitBtn900_SET_ATT_OUT, &TFormPLUV::BitBtn900_SET_ATT_OUTClick},
         {BitBtn900_QUERY_ACK, &TFormPLUV::BitBtn900_QUERY_ACKClick},
-    };
-    for (const auto &[button, handler] : clicks)
-        plat::connectHandler(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+    });
     plat::connectHandler(TimerSTOP, &QTimer::timeout, this, [this] { TimerSTOPTimer(); });
 }
 

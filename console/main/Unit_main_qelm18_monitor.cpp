@@ -6,7 +6,7 @@
 
 void TFormPLUV::connectMonitorHandlers()
 {
-    const std::pair<QPushButton *, void (TFormPLUV::*)()> clicks[] = {
+    connectClicks({
         {BitBtn_ANT_TEST_START, &TFormPLUV::BitBtn_ANT_TEST_STARTClick},
         {BitBtn_ANT_TEST_STOP, &TFormPLUV::BitBtn_ANT_TEST_STOPClick},
         {BitBtnLOG_INV_START, &TFormPLUV::BitBtnLOG_INV_STARTClick},
@@ -20,20 +20,16 @@ void TFormPLUV::connectMonitorHandlers()
         {BitBtnSEND_COP_READ_USER_ID_EEEE_FEDCBAF2, &TFormPLUV::BitBtnSEND_COP_READ_USER_ID_EEEE_FEDCBAF2Click},
         {BitBtnKAMAZ_START_INV, &TFormPLUV::BitBtnKAMAZ_START_INVClick},
         {BitBtnKAMAZ_STOP_INV, &TFormPLUV::BitBtnKAMAZ_STOP_INVClick},
-    };
-    for (const auto &[button, handler] : clicks)
-        plat::connectHandler(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+    });
 
-    const std::pair<plat::Memo *, void (TFormPLUV::*)()> dblClicks[] = {
+    connectDblClicks({
         {MemoANT_TEST_TAGS, &TFormPLUV::MemoANT_TEST_TAGSDblClick},
         {Memo_ANT_TEST_info, &TFormPLUV::Memo_ANT_TEST_infoDblClick},
         {MemoLOG_ALL, &TFormPLUV::MemoLOG_ALLDblClick},
         {MemoLOG_STR, &TFormPLUV::MemoLOG_STRDblClick},
         {MemoLOG_STR_FILTR, &TFormPLUV::MemoLOG_STR_FILTRDblClick},
         {MemoSAW2011_Info, &TFormPLUV::MemoSAW2011_InfoDblClick},
-    };
-    for (const auto &[memo, handler] : dblClicks)
-        plat::connectHandler(memo, &plat::Memo::doubleClicked, this, [this, h = handler] { (this->*h)(); });
+    });
 
     // Any change of the box, by hand or by INV_START, recolours the log list.
     plat::connectHandler(CheckBoxINV_LOG_ON, &QCheckBox::toggled, this, [this] { CheckBoxINV_LOG_ONClick(); });

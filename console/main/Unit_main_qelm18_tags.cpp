@@ -179,7 +179,7 @@ void TFormPLUV::buildTabALPHA(QWidget *page)
 
 void TFormPLUV::connectTagsHandlers()
 {
-    const std::pair<QPushButton *, void (TFormPLUV::*)()> clicks[] = {
+    connectClicks({
         {BitBtn433_SEND_COP_COLLECTION, &TFormPLUV::BitBtn433_SEND_COP_COLLECTIONClick},
         {BitBtn433_SEND_COP_SLEEP, &TFormPLUV::BitBtn433_SEND_COP_SLEEPClick},
         {BitBtnSEND_COP_READ_USER_ID, &TFormPLUV::BitBtnSEND_COP_READ_USER_IDClick},
@@ -201,9 +201,7 @@ void TFormPLUV::connectTagsHandlers()
         {BitBtnALPHA_INIT_LABEL, &TFormPLUV::BitBtnALPHA_INIT_LABELClick},
         {BitBtnALPHA_INIT_LABEL_CHECK, &TFormPLUV::BitBtnALPHA_INIT_LABEL_CHECKClick},
         {BitBtnALPHA_INIT_LABEL_W3_INC, &TFormPLUV::BitBtnALPHA_INIT_LABEL_W3_INCClick},
-    };
-    for (const auto &[button, handler] : clicks)
-        plat::connectHandler(button, &QPushButton::clicked, this, [this, h = handler] { (this->*h)(); });
+    });
     plat::connectHandler(Timer433, &QTimer::timeout, this, [this] { Timer433Timer(); });
 }
 
